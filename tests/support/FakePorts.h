@@ -75,19 +75,38 @@ class FakeDesktop : public app::IDesktop {
     return clientRects[window];
   }
   gfx::TPixelFormat ScreenPixelFormat() override { return screenFormat; }
-  // Fills the bitmap with a pattern that depends on the position and the window.
+  // Paints four solid quadrants (reddish left, bluish right, darker top) at the screen's
+  // depth, so a red/blue swap or a flipped row order shows in any encoder's output.
   void CopyToBitmap(app::WindowHandle window, app::TSurface surface, gfx::TBitmap& bitmap) override {
     calls.push_back("CopyToBitmap");
     copies.push_back({window, surface, bitmap.Width(), bitmap.Height(), bitmap.PixelFormat()});
-    if (bitmap.Empty() || bitmap.PixelFormat() != gfx::pf32bit) return;
+    if (bitmap.Empty()) return;
     for (int y = 0; y < bitmap.Height(); ++y) {
       std::uint8_t* row = bitmap.ScanLine(y);
       for (int x = 0; x < bitmap.Width(); ++x) {
-        row[4 * x + 0] = static_cast<std::uint8_t>(x * 7 + window);  // blue
-        row[4 * x + 1] = static_cast<std::uint8_t>(y * 13);          // green
-        row[4 * x + 2] = static_cast<std::uint8_t>(200 - x);         // red
-        row[4 * x + 3] = 0;
+        const bool left = x < (bitmap.Width() + 1) / 2, top = y < (bitmap.Height() + 1) / 2;
+        PutPixel(row, x, bitmap.PixelFormat(), left ? 200 : 32, top ? 64 : 176, left ? 24 : 224);
       }
+    }
+  }
+  static void PutPixel(std::uint8_t* row, int x, gfx::TPixelFormat format, int r, int g, int b) {
+    switch (format) {
+      case gfx::pfDevice:
+      case gfx::pf32bit:
+        row[4 * x] = std::uint8_t(b), row[4 * x + 1] = std::uint8_t(g), row[4 * x + 2] = std::uint8_t(r);
+        break;
+      case gfx::pf24bit:
+        row[3 * x] = std::uint8_t(b), row[3 * x + 1] = std::uint8_t(g), row[3 * x + 2] = std::uint8_t(r);
+        break;
+      case gfx::pf16bit:
+      case gfx::pf15bit: {
+        const unsigned v = format == gfx::pf16bit ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+                                                  : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        row[2 * x] = std::uint8_t(v), row[2 * x + 1] = std::uint8_t(v >> 8);
+        break;
+      }
+      default:
+        break;  // no screen runs at an indexed depth here
     }
   }
   std::string GetWindowText(app::WindowHandle window, std::size_t maxCount) override {
