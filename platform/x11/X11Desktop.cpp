@@ -12,12 +12,12 @@ const xcb_screen_t* ScreenOf(xcb_connection_t* connection, int screenNumber) {
   return first;
 }
 
-X11Desktop::X11Desktop(xcb_connection_t* connection, int screenNumber)
+X11Desktop::X11Desktop(xcb_connection_t* connection, int screenNumber, std::size_t bandBytes)
     : connection_(connection),
       screen_(ScreenOf(connection, screenNumber)),
       windows_(connection, screen_),
       grab_(connection, screen_->root),
-      capture_(connection, screen_) {}
+      capture_(connection, screen_, bandBytes) {}
 
 bool X11Desktop::RegisterHotKey(int id, unsigned modifiers, std::uint8_t virtualKey) {
   hotkeyId_ = id;

@@ -15,7 +15,9 @@ namespace x11 {
 class X11Desktop : public app::IDesktop {
  public:
   // connection must not be null; screenNumber picks the screen whose root is "the desktop".
-  X11Desktop(xcb_connection_t* connection, int screenNumber);
+  // bandBytes: the size of the shared-memory band captures go through.
+  X11Desktop(xcb_connection_t* connection, int screenNumber,
+             std::size_t bandBytes = ScreenCapture::DefaultBandBytes);
 
   bool RegisterHotKey(int id, unsigned modifiers, std::uint8_t virtualKey) override;
   bool UnregisterHotKey(int id) override;
