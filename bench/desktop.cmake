@@ -5,9 +5,10 @@
 if(TARGET vantora_x11 AND TARGET vantora_xtestsupport AND TARGET vantora_app)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(DESKTOP_BENCH_LIBPNG REQUIRED IMPORTED_TARGET libpng)
+  pkg_check_modules(DESKTOP_BENCH_XTEST REQUIRED IMPORTED_TARGET xcb-xtest)
   add_executable(bench_desktop desktop/DesktopBench.cpp)
   target_link_libraries(bench_desktop PRIVATE vantora_app vantora_x11 vantora_xtestsupport
-    PkgConfig::DESKTOP_BENCH_LIBPNG benchmark::benchmark)
+    PkgConfig::DESKTOP_BENCH_LIBPNG PkgConfig::DESKTOP_BENCH_XTEST benchmark::benchmark)
   target_compile_definitions(bench_desktop PRIVATE VANTORA_CORPUS="${VANTORA_CORPUS}")
   set_target_properties(bench_desktop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endif()

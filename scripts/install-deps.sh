@@ -18,6 +18,7 @@ PACKAGES=(
   xvfb openbox xdotool x11-apps x11-utils xauth
   # benchmark comparison
   scrot
+  libxcb-xtest0-dev
 )
 
 missing=()

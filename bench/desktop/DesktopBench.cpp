@@ -1,10 +1,14 @@
 // The capture road on a private Xvfb showing a corpus screenshot:
+//   KeyPressToFile         a real key press (XTEST) through the server's grab to the file
+//                          closed, PNG: what a user waits for
 //   HotkeyToFile/<format>  one hotkey press handled (WMHotKey: beep, capture, conversion,
 //                          naming, encoder, file closed), whole 1920x1080 screen
 //   CaptureAndConvert      the capture and the conversion to 24 bits alone
 //   EncoderAlone/<format>  SaveBitmap of the same picture, already 24 bits
 //   Scrot                  scrot saving the same screen as PNG (process start included)
-//   CaptureBands/<KiB>     the capture through shared-memory bands of several sizes
+//   CaptureBands/<KiB>     the capture through shared-memory bands of several sizes, the
+//                          segment kept between captures
+//   CaptureFreshSegment/<KiB>  the same with a segment made for each capture
 //   PeakMemory4K/<KiB>     a child process presses once on a 3840x2160 screen (PNG); the
 //                          rise of its peak resident size (VmHWM, which counts the pages of
 //                          the shared segment it has touched) over its size just before
@@ -13,6 +17,8 @@
 #include <png.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +136,51 @@ void HotkeyToFile(benchmark::State& state) {
   state.SetLabel(Extensions[state.range(0)]);
 }
 
+// Ctrl+Shift+W pressed and released through XTEST, as a keyboard would; the grab sends
+// the press to our connection, and the handler runs as the program's event loop would.
+void KeyPressToFile(benchmark::State& state) {
+  Program program(Screen().server.Display());
+  program.view.format = app::ofPNG;
+  if (!program.desktop->RegisterHotKey(app::TfrmMain::HotkeyId, app::MOD_CONTROL | app::MOD_SHIFT, 'W')) {
+    state.SkipWithError("the grab was refused");
+    return;
+  }
+  xcb_connection_t* keyboard = xcb_connect(Screen().server.Display().c_str(), nullptr);
+  xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(keyboard);
+  auto code = [&](xcb_keysym_t sym) {
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, sym);
+    const xcb_keycode_t c = codes ? codes[0] : 0;
+    std::free(codes);
+    return c;
+  };
+  const xcb_keycode_t keys[] = {code(0xFFE3), code(0xFFE1), code('w')};  // Control_L, Shift_L, w
+  const xcb_window_t root = x11::ScreenOf(keyboard, 0)->root;
+  for (auto _ : state) {
+    for (auto k : keys) xcb_test_fake_input(keyboard, XCB_KEY_PRESS, k, XCB_CURRENT_TIME, root, 0, 0, 0);
+    for (int i = 2; i >= 0; --i) xcb_test_fake_input(keyboard, XCB_KEY_RELEASE, keys[i], XCB_CURRENT_TIME, root, 0, 0, 0);
+    xcb_flush(keyboard);
+    bool pressed = false;
+    while (!pressed) {
+      xcb_generic_event_t* event = xcb_wait_for_event(program.connection);
+      if (!event) break;
+      if (auto id = program.desktop->HotkeyPressed(*event)) {
+        program.form.WMHotKey(*id);
+        pressed = true;
+      }
+      std::free(event);
+    }
+    if (!pressed) {
+      state.SkipWithError("the connection closed");
+      break;
+    }
+    state.PauseTiming();
+    fs::remove(program.FirstFile());
+    state.ResumeTiming();
+  }
+  xcb_key_symbols_free(symbols);
+  xcb_disconnect(keyboard);
+}
+
 void CaptureAndConvert(benchmark::State& state) {
   Program program(Screen().server.Display());
   for (auto _ : state) {
@@ -193,6 +244,19 @@ void CaptureBands(benchmark::State& state) {
   xcb_disconnect(c);
 }
 
+void CaptureFreshSegment(benchmark::State& state) {
+  xcb_connection_t* c = xcb_connect(Screen().server.Display().c_str(), nullptr);
+  for (auto _ : state) {
+    x11::ScreenCapture capture(c, x11::ScreenOf(c, 0), static_cast<std::size_t>(state.range(0)) << 10);
+    gfx::TBitmap bitmap;
+    bitmap.SetPixelFormat(capture.BitmapFormat());
+    bitmap.SetSize(1920, 1080);
+    capture.Copy(0, 0, bitmap);
+    benchmark::DoNotOptimize(bitmap.Bits());
+  }
+  xcb_disconnect(c);
+}
+
 long StatusKiB(const char* field) {
   std::ifstream in("/proc/self/status");
   for (std::string line; std::getline(in, line);)
@@ -237,11 +301,13 @@ void PeakMemory4K(benchmark::State& state) {
   state.counters["file_bytes"] = static_cast<double>(fileBytes);
 }
 
+BENCHMARK(KeyPressToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(HotkeyToFile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CaptureAndConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(EncoderAlone)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Scrot)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CaptureBands)->Arg(256)->Arg(1024)->Arg(4096)->Arg(8100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(CaptureFreshSegment)->Arg(4096)->Arg(8100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PeakMemory4K)->Arg(4096)->Arg(32400)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
