@@ -101,13 +101,13 @@ class Desktop {
     // then the window is started again rather than waited for in vain.
     bool managed = false;
     std::string log;
-    for (int attempt = 0; attempt < 3 && !managed; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !managed; ++attempt) {
       testWindowProcess_.reset();
       testWindowProcess_ = std::make_unique<xtest::Process>(args, env_, testWindowLog_);
       EXPECT_TRUE(xtest::WaitFor([&] { return TestWindowSaid("window "); })) << "the test window did not start";
       log = ReadText(testWindowLog_);
       testWindow_ = std::stoul(log.substr(log.find("window ") + 7));
-      managed = xtest::WaitFor([&] { return Managed(testWindow_); }, 20s);
+      managed = xtest::WaitFor([&] { return Managed(testWindow_); }, 10s);
     }
     EXPECT_TRUE(managed) << "the test window was not managed: " << log
                          << X("xwininfo -id " + std::to_string(testWindow_));
@@ -318,6 +318,10 @@ TEST_P(EndToEnd, WindowWithItsFrameAsBMPOnTheDesktopNumberedPerPress) {
                 std::to_string(r.top) + " -width " + std::to_string(r.width) + " -height " + std::to_string(r.height) +
                 " | pnmtopng > " SCREENSHOT_DIR "/vantora-window.png");
   }
+  // The window opens with its frame's top-left at 192,114.
+  const Rect programFrame = desktop_->FrameRect(desktop_->ProgramWindow());
+  EXPECT_EQ(programFrame.left, 192);
+  EXPECT_EQ(programFrame.top, 114);
   desktop_->ClickStart();
   PressOnTestWindow();
   const std::string first = desktop_->DesktopFolder() + "1-" + NameTitle + ".bmp";
@@ -415,6 +419,43 @@ TEST_F(EndToEnd24, WholeDesktopAsJPEGIntoAChosenFolder) {
   EXPECT_NEAR(got[1], want.g, 12);
   EXPECT_NEAR(got[2], want.b, 12);
   EXPECT_TRUE(fs::is_empty(desktop_->DesktopFolder()));
+}
+
+TEST_F(EndToEnd24, EveryFormatHoldsTheClientArea) {
+  Start();
+  desktop_->ChooseArea(1);
+  struct Case {
+    int item;
+    Format format;
+    const char* extension;
+    int patternTolerance;  // against the test window's known colours
+  };
+  // The pattern's colours are levels of 51: BMP, PNG and the 216-colour GIF keep them exactly.
+  for (const Case& c : {Case{0, Format::BMP, ".bmp", 0}, Case{3, Format::JPEG, ".jpg", 40}}) {
+    SCOPED_TRACE(c.extension);
+    desktop_->ChooseFormat(c.item);
+    desktop_->ClickStart();
+    PressOnTestWindow();
+    auto image = WaitDecoded(DesktopFile(1, c.extension), c.format);
+    ASSERT_TRUE(image) << desktop_->ProgramLog();
+    ASSERT_EQ(image->width, TestWidth);
+    ASSERT_EQ(image->height, TestHeight);
+    double totalError = 0;
+    int wrong = 0;
+    for (int y = 0; y < TestHeight; ++y)
+      for (int x = 0; x < TestWidth; ++x) {
+        const xtest::RGB want = xtest::PatternColor(x, y, TestWidth, TestHeight);
+        const std::uint8_t* got = image->At(x, y);
+        const int e[] = {std::abs(got[0] - want.r), std::abs(got[1] - want.g), std::abs(got[2] - want.b)};
+        totalError += e[0] + e[1] + e[2];
+        if (std::max({e[0], e[1], e[2]}) > c.patternTolerance) ++wrong;
+      }
+    if (c.format == Format::JPEG) {
+      EXPECT_LT(totalError / (3.0 * TestWidth * TestHeight), 3.0);  // block edges blur a little
+    } else {
+      EXPECT_EQ(wrong, 0);
+    }
+  }
 }
 
 TEST_F(EndToEnd24, HotkeyChangedThroughTheLetterField) {
