@@ -74,7 +74,11 @@ TPNGRowBlock::TPNGRowBlock(std::int64_t width, int pixelBits) {
   rowRoom_ = static_cast<std::size_t>(room);
   // current and previous each get a 32-byte lead-in (the type byte sits at its end).
   const std::size_t total = 2 * (Alignment + rowRoom_) + 2 * rowRoom_ + HistogramBytes;
-  block_.reset(static_cast<std::uint8_t*>(::operator new[](total, std::align_val_t{Alignment})));
+  try {
+    block_.reset(static_cast<std::uint8_t*>(::operator new[](total, std::align_val_t{Alignment})));
+  } catch (const std::bad_alloc&) {
+    throw gfx::EOutOfMemory();
+  }
   std::uint8_t* p = block_.get();
   CurrentRow = p + Alignment;
   p += Alignment + rowRoom_;

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "gfx/Bytes.h"
 #include "gfx/PixelRows.h"
 
@@ -132,6 +136,36 @@ void BGRToRGBRow(const std::uint8_t* src, const std::uint8_t* mask, std::uint8_t
   }
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// The same with one byte shuffle for four pixels at a time, where the processor has it.
+__attribute__((target("ssse3"))) void BGRToRGBRowShuffled(const std::uint8_t* src, const std::uint8_t* mask,
+                                                           std::uint8_t* dst, const TPassColumns& c,
+                                                           const TRowConvertContext& ctx) {
+  if (c.Step != 1) {
+    TrueColourRow<Read24, false, false>(src, mask, dst, c, ctx);
+    return;
+  }
+  src += 3 * static_cast<std::size_t>(c.Start);
+  const std::size_t n = 3 * static_cast<std::size_t>(c.Count);
+  const __m128i reverseEachPixel = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+  std::size_t i = 0;
+  // 16 bytes read and written, 12 of them final; never past the row's own n bytes.
+  for (; i + 16 <= n; i += 12) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_shuffle_epi8(v, reverseEachPixel));
+  }
+  for (; i < n; i += 3) {
+    dst[i] = src[i + 2];
+    dst[i + 1] = src[i + 1];
+    dst[i + 2] = src[i];
+  }
+}
+
+TRowConverter FastestBGRToRGB() { return __builtin_cpu_supports("ssse3") ? BGRToRGBRowShuffled : BGRToRGBRow; }
+#else
+TRowConverter FastestBGRToRGB() { return BGRToRGBRow; }
+#endif
+
 template <class Reader>
 TRowConverter TrueColourConverter(const TPNGFormat& f) {
   if (f.GrayOut) return f.AlphaOut ? TrueColourRow<Reader, true, true> : TrueColourRow<Reader, true, false>;
@@ -151,7 +185,7 @@ TRowConverter ChooseRowConverter(gfx::TPixelFormat storage, const TPNGFormat& f)
     case gfx::pfCustom: return TrueColourConverter<Read15>(f);
     case gfx::pf16bit: return TrueColourConverter<Read16>(f);
     case gfx::pf24bit:
-      if (!f.GrayOut && !f.AlphaOut) return BGRToRGBRow;
+      if (!f.GrayOut && !f.AlphaOut) return FastestBGRToRGB();
       return TrueColourConverter<Read24>(f);
     case gfx::pf32bit:
     case gfx::pfDevice: return TrueColourConverter<Read32>(f);
