@@ -125,7 +125,7 @@ void TJPEGImage::SetHeight(int) { throw gfx::EInvalidGraphicOperation("JPEG ã‚¤ã
 void TJPEGImage::Assign(gfx::TPersistent* source) {
   if (auto* bitmap = dynamic_cast<gfx::TBitmap*>(source)) {
     bitmap_.Assign(bitmap);
-    data_.Clear();
+    data_.Rewind();  // keeps the buffer: a reused object compresses without regrowing
     compressed_ = false;
     Changed();
     return;
