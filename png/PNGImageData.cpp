@@ -1,6 +1,8 @@
 // The image data step of the PNG writer: rows converted, optionally shown to the row hook,
 // filtered, deflated and cut into IDAT chunks.
+#include <algorithm>
 #include <exception>
+#include <span>
 #include <utility>
 
 #include "png/Filters.h"

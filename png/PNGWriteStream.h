@@ -57,9 +57,6 @@ class TPNGWriteStream : public TCustomGraphicWriteStream {
   // Absent data or a length of 0 or less writes that length and no data bytes.
   void WriteChunk(const char* type, const std::uint8_t* data, std::int32_t length);
 
-  // The decisions of the last write (for inspection).
-  const TPNGFormat& Format() const { return format_; }
-
  protected:
   void WriteImage() override;
 
