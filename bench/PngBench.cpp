@@ -205,7 +205,7 @@ void Compare(benchmark::State& state, const Picture& p, bool cold) {
 
 void RegisterPicture(Picture& p) {
   const double pixels = double(p.bitmap->Width()) * p.bitmap->Height();
-  const int iterations = pixels > 4e6 ? 9 : pixels > 1e6 ? 21 : 301;
+  const int iterations = pixels > 4e6 ? 11 : pixels > 1e6 ? 31 : 301;
   for (bool cold : {false, true})
     benchmark::RegisterBenchmark(("Compare/" + p.name + (cold ? "/cold" : "/warm")).c_str(),
                                  [&p](benchmark::State& s, bool c) { Compare(s, p, c); }, cold)
