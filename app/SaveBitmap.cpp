@@ -1,6 +1,7 @@
 #include "app/SaveBitmap.h"
 
 #include "app/JPEGImage.h"
+#include "png/PNGGraphic.h"
 
 namespace app {
 
@@ -35,7 +36,12 @@ void SaveBitmapToStream(gfx::TBitmap& bitmap, TSaveFormat format, gfx::TStream& 
       jpeg.SaveToStream(stream);
       break;
     }
-    case TSaveFormat::sfPNG:
+    case TSaveFormat::sfPNG: {
+      png::TPNGGraphic png;
+      png.Assign(&bitmap);
+      png.SaveToStream(stream);
+      break;
+    }
     case TSaveFormat::sfGIF:
     case TSaveFormat::sfNone:
       break;
