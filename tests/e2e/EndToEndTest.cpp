@@ -459,6 +459,23 @@ TEST_F(EndToEnd24, EveryFormatHoldsTheClientArea) {
   }
 }
 
+TEST_F(EndToEnd24, OwnWindowActiveCapturesItselfUnderItsCaption) {
+  Start();
+  desktop_->SetHotKeyLetter("w");  // registers Ctrl+Shift+W; the window stays up and active
+  ASSERT_TRUE(xtest::WaitFor([&] { return !CombinationFree(desktop_->Display(), 'W'); }, 30s));
+  desktop_->Activate(desktop_->ProgramWindow());
+  desktop_->Press("ctrl+shift+w");
+  auto image = WaitDecoded(desktop_->DesktopFolder() + "1-Vantora.bmp", Format::BMP);
+  ASSERT_TRUE(image) << desktop_->ProgramLog();
+  const Rect frame = desktop_->FrameRect(desktop_->ProgramWindow());
+  EXPECT_EQ(image->width, frame.width);
+  EXPECT_EQ(image->height, frame.height);
+  const Rect client = desktop_->ClientRect(desktop_->ProgramWindow());
+  EXPECT_EQ(client.width, 296);  // the designed client area, inside the manager's frame
+  EXPECT_EQ(client.height, 324);
+  EXPECT_GT(frame.height, client.height);
+}
+
 TEST_F(EndToEnd24, HotkeyChangedThroughTheLetterField) {
   Start();
   ASSERT_TRUE(CombinationFree(desktop_->Display(), 'W'));  // nothing registered before a change
