@@ -14,7 +14,7 @@ PACKAGES=(
   libpng-dev libgif-dev
   clang libclang-rt-14-dev
   # end-to-end tests on a real X server
-  netpbm
+  netpbm libxcb-xkb-dev
   xvfb openbox xdotool x11-apps x11-utils xauth
   # benchmark comparison
   scrot

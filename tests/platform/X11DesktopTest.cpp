@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <xcb/xcb_keysyms.h>
+// The keyboard extension's header names a field "explicit", a C++ keyword.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 
 #include <cstdlib>
 #include <cstring>
@@ -269,6 +273,29 @@ TEST_F(DesktopOnServer, AGrabHeldElsewhereIsRefusedAndLeavesNothingBehind) {
 TEST_F(DesktopOnServer, CodesWithoutAKeyAreRefusedSilently) {
   EXPECT_FALSE(desktop_->RegisterHotKey(123, app::MOD_CONTROL, 0x3A));
   EXPECT_TRUE(desktop_->RegisterHotKey(123, app::MOD_CONTROL, ','));  // Print Screen exists
+}
+
+TEST_F(DesktopOnServer, BeepRingsTheServersBell) {
+  // Another client listens for the keyboard extension's bell notifications.
+  xcb_connection_t* listener = client_->Connection();
+  std::free(xcb_xkb_use_extension_reply(listener, xcb_xkb_use_extension(listener, 1, 0), nullptr));
+  xcb_xkb_select_events(listener, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_EVENT_TYPE_BELL_NOTIFY, 0,
+                        XCB_XKB_EVENT_TYPE_BELL_NOTIFY, 0, 0, nullptr);
+  client_->Sync();
+  const std::uint8_t xkbEvent = xcb_get_extension_data(listener, &xcb_xkb_id)->first_event;
+
+  desktop_->MessageBeep();
+  bool rang = xtest::WaitFor(
+      [&] {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(listener)) {
+          const bool bell = (event->response_type & 0x7F) == xkbEvent && event->pad0 == XCB_XKB_BELL_NOTIFY;
+          std::free(event);
+          if (bell) return true;
+        }
+        return false;
+      },
+      std::chrono::seconds(10));
+  EXPECT_TRUE(rang);
 }
 
 TEST(ScreenDepth, AColourMappedScreenIsRefusedClearly) {
