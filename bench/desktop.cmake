@@ -9,6 +9,8 @@ if(TARGET vantora_x11 AND TARGET vantora_xtestsupport AND TARGET vantora_app)
   add_executable(bench_desktop desktop/DesktopBench.cpp)
   target_link_libraries(bench_desktop PRIVATE vantora_app vantora_x11 vantora_xtestsupport
     PkgConfig::DESKTOP_BENCH_LIBPNG PkgConfig::DESKTOP_BENCH_XTEST benchmark::benchmark)
-  target_compile_definitions(bench_desktop PRIVATE VANTORA_CORPUS="${VANTORA_CORPUS}")
+  target_compile_definitions(bench_desktop PRIVATE VANTORA_CORPUS="${VANTORA_CORPUS}"
+    VANTORA_PROGRAM="$<TARGET_FILE:vantora>")
+  add_dependencies(bench_desktop vantora)
   set_target_properties(bench_desktop PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endif()

@@ -12,6 +12,8 @@
 //   PeakMemory4K/<KiB>     a child process presses once on a 3840x2160 screen (PNG); the
 //                          rise of its peak resident size (VmHWM, which counts the pages of
 //                          the shared segment it has touched) over its size just before
+//   ProgramPeakMemory4K    the same for the real program (build/ui/qt/vantora) driven with
+//                          xdotool: PNG chosen, Start, one press of Ctrl+Shift+W
 // Formats: 0 BMP, 1 PNG, 2 GIF, 3 JPEG.
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -26,6 +28,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/MainForm.h"
@@ -279,15 +282,12 @@ int MemoryChild(const std::string& display, std::size_t bandBytes) {
 
 std::string selfPath;
 
+xtest::XServer& Screen4K();
+
 void PeakMemory4K(benchmark::State& state) {
-  static xtest::XServer* server = [] {
-    auto* s = new xtest::XServer(xtest::XServerOptions{3840, 2160, 24, true});
-    ShowOnRoot(s->Display(), VANTORA_CORPUS "/desktop_3840x2160.png");
-    return s;
-  }();
   long long rise = 0, segment = 0, fileBytes = 0;
   for (auto _ : state) {
-    const std::string out = xtest::Run(selfPath + " --memory-child " + server->Display() + " " +
+    const std::string out = xtest::Run(selfPath + " --memory-child " + Screen4K().Display() + " " +
                                        std::to_string(static_cast<std::size_t>(state.range(0)) << 10));
     if (std::sscanf(out.c_str(), "%lld %lld %lld", &rise, &segment, &fileBytes) != 3) {
       state.SkipWithError(("child failed: " + out).c_str());
@@ -301,6 +301,70 @@ void PeakMemory4K(benchmark::State& state) {
   state.counters["file_bytes"] = static_cast<double>(fileBytes);
 }
 
+long ProcessStatusKiB(pid_t pid, const char* field) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
+  return -1;
+}
+
+bool DecodesAsPNG(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+  image.format = PNG_FORMAT_RGB;
+  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  const bool ok = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  return ok;
+}
+
+xtest::XServer& Screen4K() {
+  static xtest::XServer* server = [] {
+    auto* s = new xtest::XServer(xtest::XServerOptions{3840, 2160, 24, true});
+    ShowOnRoot(s->Display(), VANTORA_CORPUS "/desktop_3840x2160.png");
+    return s;
+  }();
+  return *server;
+}
+
+// No window manager: the window's client area sits at 192,114.
+void ProgramPeakMemory4K(benchmark::State& state) {
+  const std::string display = Screen4K().Display();
+  const fs::path home = fs::temp_directory_path() / ("vantora-bench-home-" + std::to_string(getpid()));
+  long long rise = 0, before = 0;
+  for (auto _ : state) {
+    fs::remove_all(home);
+    fs::create_directories(home);
+    xtest::Process program({VANTORA_PROGRAM},
+                           {"DISPLAY=" + display, "HOME=" + home.string(), "XDG_CONFIG_HOME=" + home.string() + "/.config",
+                            "QT_QPA_PLATFORM=xcb", "QT_SCALE_FACTOR=1"});
+    const std::string xdo = "DISPLAY=" + display + " xdotool ";
+    if (!xtest::WaitFor([&] { return !xtest::Run(xdo + "search --onlyvisible --name '^Vantora$'").empty(); })) {
+      state.SkipWithError("the program did not show its window");
+      break;
+    }
+    xtest::Run(xdo + "mousemove --sync 232 301 click 1");  // radioArea: the whole desktop
+    xtest::Run(xdo + "mousemove --sync 232 355 click 1");  // radioFormat: PNG
+    xtest::Run(xdo + "mousemove --sync 437 421 click 1");  // btnStart
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // let the program settle before measuring
+    before = ProcessStatusKiB(program.Pid(), "VmRSS:");
+    std::ofstream("/proc/" + std::to_string(program.Pid()) + "/clear_refs") << "5";
+    xtest::Run(xdo + "key ctrl+shift+w");
+    const std::string file = home.string() + "/Desktop/1-デスクトップ.png";
+    if (!xtest::WaitFor([&] { return DecodesAsPNG(file); }, std::chrono::seconds(120), std::chrono::milliseconds(100))) {
+      state.SkipWithError("no PNG file appeared");
+      break;
+    }
+    rise = (ProcessStatusKiB(program.Pid(), "VmHWM:") - before) * 1024;
+    program.Stop();
+  }
+  fs::remove_all(home);
+  state.counters["size_before_MB"] = before * 1024 / 1e6;
+  state.counters["peak_rise_MB"] = rise / 1e6;
+  state.counters["budget_MB"] = 2 * 3840.0 * 2160.0 * 4.0 / 1e6;
+}
+
 BENCHMARK(KeyPressToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(HotkeyToFile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CaptureAndConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -309,6 +373,7 @@ BENCHMARK(Scrot)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CaptureBands)->Arg(256)->Arg(1024)->Arg(4096)->Arg(8100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(CaptureFreshSegment)->Arg(4096)->Arg(8100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PeakMemory4K)->Arg(4096)->Arg(32400)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ProgramPeakMemory4K)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
