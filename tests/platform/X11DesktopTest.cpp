@@ -197,6 +197,15 @@ TEST_F(DesktopOnServer, ActiveWindowIsViewableOrNone) {
 
   client_->SetCardinal(client_->Root(), "_NET_ACTIVE_WINDOW", "WINDOW", {0x7FFFFF});  // stale id
   EXPECT_EQ(desktop_->GetForegroundWindow(), app::NoWindow);
+  EXPECT_EQ(desktop_->GetWindowText(0x7FFFFF, 1024), "");
+  EXPECT_EQ(desktop_->GetWindowRect(0x7FFFFF), gfx::TRect{});
+  // No error of those questions waits as an event (Qt's event loop would report each one).
+  xcb_flush(ours_);
+  std::free(xcb_get_input_focus_reply(ours_, xcb_get_input_focus(ours_), nullptr));
+  while (xcb_generic_event_t* event = xcb_poll_for_event(ours_)) {
+    EXPECT_NE(event->response_type, 0) << "an X error was left in the event queue";
+    std::free(event);
+  }
 }
 
 TEST_F(DesktopOnServer, WithoutActiveWindowTheFocusIsWalkedUpToItsTopLevel) {
