@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, CaptureOnServer,
                          ::testing::Values(ServerCase{"Depth24", 24, true, 0, gfx::pf32bit},
                                            ServerCase{"Depth24NoSharedMemory", 24, false, 0, gfx::pf32bit},
                                            ServerCase{"Depth16", 16, true, 4, gfx::pf16bit},
+                                           ServerCase{"Depth15", 15, true, 4, gfx::pf15bit},
                                            ServerCase{"Depth30", 30, true, 1, gfx::pf32bit}),
                          [](const auto& info) { return std::string(info.param.name); });
 
