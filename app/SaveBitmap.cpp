@@ -1,6 +1,7 @@
 #include "app/SaveBitmap.h"
 
 #include "app/JPEGImage.h"
+#include "gif/GIFImage.h"
 
 namespace app {
 
@@ -35,8 +36,13 @@ void SaveBitmapToStream(gfx::TBitmap& bitmap, TSaveFormat format, gfx::TStream& 
       jpeg.SaveToStream(stream);
       break;
     }
+    case TSaveFormat::sfGIF: {
+      gif::TGIFImage image;
+      image.Assign(&bitmap);
+      image.SaveToStream(stream);
+      break;
+    }
     case TSaveFormat::sfPNG:
-    case TSaveFormat::sfGIF:
     case TSaveFormat::sfNone:
       break;
   }
