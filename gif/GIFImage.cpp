@@ -59,8 +59,8 @@ void TGIFHeader::SaveToStream(gfx::TStream& stream) {
   PrepareScreenDescriptor();
 
   std::uint8_t signature[6] = {'G', 'I', 'F', 0, 0, 0};
-  const std::string_view text = GIFVersionText(version);
-  std::copy(text.begin(), text.end(), signature + 3);
+  const std::string_view text = GIFVersionText(version);  // always three letters here
+  std::copy_n(text.data(), std::min<std::size_t>(text.size(), 3), signature + 3);
   stream.WriteBuffer(signature, sizeof signature);
 
   std::uint8_t descriptor[TGIFScreenDescriptor::Size];

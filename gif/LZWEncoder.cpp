@@ -118,15 +118,36 @@ void TLZWEncoder::EncodeBody() {
 
 // The dictionary walk over consecutive pixels: extend the current string while it is known,
 // else send its code, start again from the pixel and give the new string the next code.
-void TLZWEncoder::EncodeRun(const std::uint8_t* cursor, const std::uint8_t* end) {
+// The same steps as EmitCode and EmitClear, with the encoder's state held in locals so the
+// loop runs in registers; the state goes back into the members at the end.
+template <bool CheckLimit>
+void TLZWEncoder::EncodeRunWith(const std::uint8_t* cursor, const std::uint8_t* end) {
   THashTable& dictionary = *Dictionary;
+  TGIFWriter& writer = *BlockWriter;
   const int colorLimit = ColorLimit;
+  const int clearCode = ClearCodeValue;
+  const int startWidth = StartWidth;
   int prefix = PrefixCode;
+  int nextFree = NextFreeCode;
+  int width = CodeWidth;
+  int widthLimit = WidthLimit;
+  std::uint32_t bucket = BitsInBucket > 0 ? bitBucket_ & ((1u << BitsInBucket) - 1) : 0;
+  int bits = BitsInBucket;
+
+  auto pack = [&](int code) {
+    bucket |= static_cast<std::uint32_t>(code) << bits;
+    bits += width;
+    while (bits >= 8) {
+      writer.WriteOneByte(static_cast<std::uint8_t>(bucket));
+      bucket >>= 8;
+      bits -= 8;
+    }
+  };
+
   while (cursor != end) {
     const int c = *cursor++;
-    if (c >= colorLimit) {
-      PrefixCode = static_cast<std::int16_t>(prefix);
-      ColorNotInTable();
+    if constexpr (CheckLimit) {
+      if (c >= colorLimit) ColorNotInTable();
     }
     const std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(c);
     std::uint32_t slot;
@@ -135,17 +156,40 @@ void TLZWEncoder::EncodeRun(const std::uint8_t* cursor, const std::uint8_t* end)
       prefix = code;
       continue;
     }
-    TLZWEncoder::EmitCode(prefix);
+    pack(prefix);
+    if (nextFree > widthLimit) {  // the code just sent used the last value of its width
+      ++width;
+      widthLimit = width == 12 ? 4096 : (1 << width) - 1;
+    }
     prefix = c;
-    if (NextFreeCode < MaxCode) {
-      dictionary.StoreAt(slot, key, NextFreeCode);
-      ++NextFreeCode;
+    if (nextFree < MaxCode) {
+      dictionary.StoreAt(slot, key, nextFree);
+      ++nextFree;
     } else {
-      TLZWEncoder::EmitClear();
+      // The clear code, at the current width; then the dictionary starts again.
+      pack(clearCode);
+      width = startWidth;
+      widthLimit = (1 << startWidth) - 1;
+      dictionary.Wipe();
+      nextFree = clearCode + 2;
     }
   }
   PrefixCode = static_cast<std::int16_t>(prefix);
+  NextFreeCode = static_cast<std::int16_t>(nextFree);
+  CodeWidth = width;
+  WidthLimit = static_cast<std::int16_t>(widthLimit);
+  bitBucket_ = bucket;
+  BitsInBucket = bits;
+  ResetPending = false;
   PixelCursor = cursor;
+}
+
+void TLZWEncoder::EncodeRun(const std::uint8_t* cursor, const std::uint8_t* end) {
+  // An 8-bit index is always below a limit of 256: no check per pixel is needed then.
+  if (ColorLimit >= 256)
+    EncodeRunWith<false>(cursor, end);
+  else
+    EncodeRunWith<true>(cursor, end);
 }
 
 // ---- TRLEEncoder ----

@@ -109,6 +109,8 @@ class TLZWEncoder : public TGIFEncoder {
     }
   }
   void EncodeRun(const std::uint8_t* cursor, const std::uint8_t* end);
+  template <bool CheckLimit>
+  void EncodeRunWith(const std::uint8_t* cursor, const std::uint8_t* end);
 
   std::int16_t PrefixCode = 0;
   std::int16_t NextFreeCode = 0;
