@@ -41,7 +41,7 @@ void TGIFSubImage::AssignSubImage(const TGIFSubImage& source) {
   SetFrameBounds(source.Left(), source.Top(), source.Width(), source.Height());
   localColors_->Assign(source.localColors_.get());
   if (pixelData_.Data() != nullptr && source.pixelData_.Data() != nullptr)
-    std::memcpy(pixelData_.Data(), source.pixelData_.Data(), pixelDataSize_);
+    std::memcpy(WritablePixels(), source.pixelData_.Data(), pixelDataSize_);
   Descriptor.PackedFields = source.Descriptor.PackedFields;
   hasTransparency_ = source.hasTransparency_;
 }
@@ -83,6 +83,7 @@ void TGIFSubImage::AssignBitmap(gfx::TBitmap& source) {
 }
 
 void TGIFSubImage::ImportRows(gfx::TPixelFormat format) {
+  WritablePixels();  // every routine below fills the whole store
   switch (format) {
     case gfx::pf1bit: ExpandOneBitRows(); break;
     case gfx::pf4bit: ExpandFourBitRows(); break;

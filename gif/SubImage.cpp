@@ -82,15 +82,27 @@ void TGIFSubImage::SetInterlaced(bool value) {
 }
 
 void TGIFSubImage::AllocPixelStore() {
-  FreePixelStore();
   const std::uint32_t size = static_cast<std::uint32_t>(Descriptor.Width) * Descriptor.Height;
-  if (size != 0) pixelData_ = gfx::PixelBuffer::Zeroed(size);
+  // A store of this size that nothing has written to yet is already a new, zero-filled store;
+  // keeping it saves a large allocation (the bitmap import sizes the frame, then allocates).
+  if (storeUntouched_ && pixelData_.Data() != nullptr && pixelDataSize_ == size) return;
+  FreePixelStore();
+  if (size != 0) {
+    pixelData_ = gfx::PixelBuffer::Zeroed(size);
+    storeUntouched_ = true;
+  }
   pixelDataSize_ = size;
 }
 
 void TGIFSubImage::FreePixelStore() {
   pixelData_ = gfx::PixelBuffer();
   pixelDataSize_ = 0;
+  storeUntouched_ = false;
+}
+
+std::uint8_t* TGIFSubImage::WritablePixels() {
+  storeUntouched_ = false;
+  return pixelData_.Data();
 }
 
 bool TGIFSubImage::IsEmpty() const {
@@ -101,7 +113,7 @@ std::uint8_t* TGIFSubImage::RowAddress(int y) {
   if (pixelData_.Data() == nullptr) AllocPixelStore();
   if (pixelData_.Data() == nullptr) throw GIFException(std::string(Msg::ImageEmpty));
   if (y < 0 || y >= Height()) throw GIFException(std::string(Msg::InvalidPixelCoordinates));
-  return pixelData_.Data() + static_cast<std::size_t>(y) * Width();
+  return WritablePixels() + static_cast<std::size_t>(y) * Width();
 }
 
 std::uint8_t TGIFSubImage::Pixels(int x, int y) {

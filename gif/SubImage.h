@@ -112,12 +112,14 @@ class TGIFSubImage : public TGIFItem {
   void IndexTrueColorRows();
   // Progress of the import, once every 32 rows.
   void ReportRowProgress(int y);
-  void DropCachedPictures();
+  // The store, for writing: from now on it may hold more than zeros.
+  std::uint8_t* WritablePixels();
 
   std::unique_ptr<gfx::TBitmap> cachedBitmap_;
   gfx::HPALETTE palette_;
   gfx::PixelBuffer pixelData_;
   std::uint32_t pixelDataSize_ = 0;
+  bool storeUntouched_ = false;  // the store is as AllocPixelStore made it: all zero
   std::unique_ptr<TGIFLocalColorMap> localColors_;
   TGIFExtensionList extensionBlocks_;
   bool hasTransparency_ = false;
