@@ -7,6 +7,8 @@
 
 #include "Pictures.h"
 #include "colorreduce/ColorLookup.h"
+#include "colorreduce/ColorQuantizer.h"
+#include "colorreduce/DIB.h"
 #include "colorreduce/GIFException.h"
 #include "gfx/Bytes.h"
 #include "gfx/Errors.h"
@@ -155,4 +157,98 @@ TEST(ReduceBitmapColors, ZeroSizedSourceIsRefused) {
       EXPECT_TRUE(reduce(source, static_cast<TReductionMethod>(10), dkNearest, 8, nullptr)->Empty());
     }
   }
+}
+
+namespace {
+
+// The palette a method should end up with for this source (already 24-bit).
+std::vector<gfx::TPaletteEntry> ExpectedPalette(TReductionMethod method, TBitmap& source, const gfx::HPALETTE& custom) {
+  const auto grays = [](std::initializer_list<int> levels) {
+    std::vector<gfx::TPaletteEntry> e;
+    for (int v : levels) e.push_back({std::uint8_t(v), std::uint8_t(v), std::uint8_t(v), 0});
+    return e;
+  };
+  TDIBReader reader(source, gfx::pf24bit);
+  gfx::HPALETTE palette;
+  switch (method) {
+    case rdSystemColors: palette = gfx::StockDefaultPalette(); break;
+    case rdHalftone: palette = gfx::CreateHalftonePalette(); break;
+    case rdWindowsGrays: return grays({0, 128, 192, 255});
+    case rdMonochrome: return grays({0, 255});
+    case rdGrayScale: {
+      std::vector<gfx::TPaletteEntry> e;
+      for (int v = 0; v < 256; ++v) e.push_back({std::uint8_t(v), std::uint8_t(v), std::uint8_t(v), 0});
+      return e;
+    }
+    case rdNetscape: return NetscapeEntries();
+    case rdQuantize: palette = MakeQuantizedPalette(reader, 16); break;
+    case rdQuantizeSystem: palette = MakeOptimizedPalette(reader); break;
+    case rdCustomPalette: palette = custom; break;
+    case rdNone: break;
+  }
+  const auto e = palette->Entries();
+  return {e.begin(), e.end()};
+}
+
+}  // namespace
+
+// Every method with every dither kind gives a pf8bit picture of the source's size whose
+// table is the method's palette followed by black and whose indices all name an entry.
+// Without diffusion each index is what the method's matcher says for that pixel alone.
+TEST(ReduceBitmapColors, EveryMethodAndDitherGivesAValidPaletteBitmap) {
+  const gfx::HPALETTE custom = gfx::CreatePalette(std::vector<gfx::TPaletteEntry>{
+      {0, 0, 0, 0}, {255, 255, 255, 0}, {255, 0, 0, 0}, {0, 160, 0, 0}, {0, 0, 200, 0}, {90, 90, 90, 0}, {250, 200, 40, 0}});
+  for (int method = rdSystemColors; method <= rdCustomPalette; ++method) {
+    const auto m = static_cast<TReductionMethod>(method);
+    auto probe = NoisePicture(13, 7, 30);
+    const std::vector<gfx::TPaletteEntry> palette = ExpectedPalette(m, *probe, custom);
+    const gfx::HPALETTE paletteObject = gfx::CreatePalette(palette);
+    for (int dither = dkNearest; dither <= dkBurkes; ++dither) {
+      SCOPED_TRACE(testing::Message() << "method " << method << " dither " << dither);
+      auto source = NoisePicture(13, 7, 30);
+      auto result = ReduceBitmapColors(*source, m, static_cast<TDitherKind>(dither), 4, custom);
+      ASSERT_EQ(result->PixelFormat(), gfx::pf8bit);
+      ASSERT_EQ(result->Width(), 13);
+      ASSERT_EQ(result->Height(), 7);
+      const auto table = result->ColorTable();
+      ASSERT_EQ(table.size(), 256u);
+      for (std::size_t i = 0; i < 256; ++i) {
+        const gfx::TRGBQuad want =
+            i < palette.size() ? gfx::TRGBQuad{palette[i].Blue, palette[i].Green, palette[i].Red, 0} : gfx::TRGBQuad{};
+        ASSERT_EQ(table[i], want) << "entry " << i;
+      }
+      for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x) {
+          const std::uint8_t index = IndexAt(*result, x, y);
+          ASSERT_LT(index, palette.size());
+          if (dither != dkNearest) continue;
+          const RGB c = PixelOf(*source, x, y);
+          std::uint8_t mr, mg, mb;
+          std::uint8_t want;
+          switch (m) {
+            case rdMonochrome: want = TMonochromeLookup().MatchColor(c.r, c.g, c.b, mr, mg, mb); break;
+            case rdGrayScale: want = TGrayScaleLookup().MatchColor(c.r, c.g, c.b, mr, mg, mb); break;
+            case rdNetscape: want = static_cast<std::uint8_t>(CubeIndex(c)); break;
+            default: want = static_cast<std::uint8_t>(gfx::GetNearestPaletteIndex(paletteObject, gfx::RGBColor(c.r, c.g, c.b)));
+          }
+          ASSERT_EQ(index, want) << x << "," << y;
+        }
+    }
+  }
+}
+
+TEST(ReduceBitmapColors, QuantizeTakesTwoToThePowerOfTheBitsAndLeavesTheCustomPalette) {
+  auto source = NoisePicture(64, 32, 12);
+  for (const int bits : {1, 3, 8}) {
+    auto result = ReduceBitmapColors(*source, rdQuantize, dkNearest, bits, nullptr);
+    int highest = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 64; ++x) highest = std::max<int>(highest, IndexAt(*result, x, y));
+    EXPECT_LT(highest, 1 << bits) << bits;
+    EXPECT_GE(highest, (1 << bits) / 2) << "most of the palette is used on noise";
+  }
+  const gfx::HPALETTE custom = gfx::CreatePalette(std::vector<gfx::TPaletteEntry>{{1, 2, 3, 0}, {200, 200, 200, 0}});
+  ReduceBitmapColors(*source, rdCustomPalette, dkFloydSteinberg, 8, custom);
+  EXPECT_EQ(gfx::GetPaletteEntryCount(custom), 2u);
+  EXPECT_EQ(custom.use_count(), 1) << "no share of the caller's palette is kept";
 }

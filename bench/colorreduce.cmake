@@ -1,0 +1,2 @@
+add_executable(bench_colorreduce ${CMAKE_CURRENT_LIST_DIR}/ColorReduceBench.cpp)
+target_link_libraries(bench_colorreduce PRIVATE vantora_benchsupport vantora_colorreduce)
