@@ -10,6 +10,7 @@
 //    look-up that gets this far almost always touches one slot.
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace gif {
 
@@ -35,25 +36,25 @@ class THashTable {
   }
   // Finds key; on a miss returns -1 and leaves in slot the place where StoreAt puts it,
   // so the encoder's look-up and store cost one probe sequence together.
-  int FindCode(std::uint32_t key, std::uint32_t& slot) {
-    const std::uint32_t prefix = key >> 8;
-    const std::uint32_t follower = (key & 0xFF) + 1;  // 0 marks an unused entry
-    std::uint32_t* recent = &recent_[2 * prefix];
-    const std::uint32_t first = recent[0];
-    if ((first >> 12) == follower) return static_cast<int>(first & 0xFFF);
-    const std::uint32_t second = recent[1];
-    if ((second >> 12) == follower) {  // the more recent one goes first
-      recent[0] = second;
-      recent[1] = first;
-      return static_cast<int>(second & 0xFFF);
+  int FindCode(std::uint32_t key, std::uint32_t& slot) { return FindCode(key >> 8, key & 0xFF, slot); }
+  // The same for the string prefix code + pixel. The first place looked at is addressed by the
+  // prefix alone, so a look-up can start as soon as the previous one has given its code.
+  int FindCode(std::uint32_t prefix, std::uint32_t pixel, std::uint32_t& slot) {
+    const auto follower = static_cast<std::uint16_t>(pixel + 1);  // 0 marks an unused entry
+    RecentPair& recent = recent_[prefix];
+    if (recent.follower[0] == follower) return recent.code[0];
+    if (recent.follower[1] == follower) {  // the more recent one goes first
+      std::swap(recent.follower[0], recent.follower[1]);
+      std::swap(recent.code[0], recent.code[1]);
+      return recent.code[0];
     }
+    const std::uint32_t key = (prefix << 8) | pixel;
     slot = FirstSlot(key);
     for (;;) {
       const std::uint32_t entry = slots_[slot];
       if (entry == EmptySlot) return -1;
       if ((entry >> 12) == key) {
-        recent[1] = first;
-        recent[0] = (follower << 12) | (entry & 0xFFF);
+        Remember(recent, follower, static_cast<std::uint16_t>(entry & 0xFFF));
         return static_cast<int>(entry & 0xFFF);
       }
       slot = (slot + 1) & (SlotCount - 1);
@@ -62,14 +63,12 @@ class THashTable {
   void StoreAt(std::uint32_t slot, std::uint32_t key, int code) {
     const auto code12 = static_cast<std::uint32_t>(code) & 0xFFF;
     slots_[slot] = (key << 12) | code12;
-    std::uint32_t* recent = &recent_[2 * (key >> 8)];
-    recent[1] = recent[0];
-    recent[0] = (((key & 0xFF) + 1) << 12) | code12;
+    Remember(recent_[key >> 8], static_cast<std::uint16_t>((key & 0xFF) + 1), static_cast<std::uint16_t>(code12));
   }
   // Forgets every string.
   void Wipe() {
     slots_.fill(EmptySlot);
-    recent_.fill(0);
+    recent_.fill(RecentPair{});
   }
 
  private:
@@ -77,7 +76,19 @@ class THashTable {
   static std::uint32_t FirstSlot(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - SlotBits); }
 
   std::array<std::uint32_t, SlotCount> slots_;
-  std::array<std::uint32_t, 2 * CodeCount> recent_;  // two entries per prefix code
+  // The two continuations of one prefix code seen last: pixel + 1 (0 when unused) and code.
+  struct RecentPair {
+    std::uint16_t follower[2] = {0, 0};
+    std::uint16_t code[2] = {0, 0};
+  };
+  static void Remember(RecentPair& recent, std::uint16_t follower, std::uint16_t code) {
+    recent.follower[1] = recent.follower[0];
+    recent.code[1] = recent.code[0];
+    recent.follower[0] = follower;
+    recent.code[0] = code;
+  }
+
+  std::array<RecentPair, CodeCount> recent_;
 };
 
 }  // namespace gif

@@ -149,13 +149,13 @@ void TLZWEncoder::EncodeRunWith(const std::uint8_t* cursor, const std::uint8_t* 
     if constexpr (CheckLimit) {
       if (c >= colorLimit) ColorNotInTable();
     }
-    const std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(c);
     std::uint32_t slot;
-    const int code = dictionary.FindCode(key, slot);
+    const int code = dictionary.FindCode(static_cast<std::uint32_t>(prefix), static_cast<std::uint32_t>(c), slot);
     if (code >= 0) {
       prefix = code;
       continue;
     }
+    const std::uint32_t key = (static_cast<std::uint32_t>(prefix) << 8) | static_cast<std::uint32_t>(c);
     pack(prefix);
     if (nextFree > widthLimit) {  // the code just sent used the last value of its width
       ++width;
