@@ -2,6 +2,7 @@
 
 #include "app/JPEGImage.h"
 #include "gif/GIFImage.h"
+#include "png/PNGGraphic.h"
 
 namespace app {
 
@@ -36,13 +37,18 @@ void SaveBitmapToStream(gfx::TBitmap& bitmap, TSaveFormat format, gfx::TStream& 
       jpeg.SaveToStream(stream);
       break;
     }
+    case TSaveFormat::sfPNG: {
+      png::TPNGGraphic png;
+      png.Assign(&bitmap);
+      png.SaveToStream(stream);
+      break;
+    }
     case TSaveFormat::sfGIF: {
       gif::TGIFImage image;
       image.Assign(&bitmap);
       image.SaveToStream(stream);
       break;
     }
-    case TSaveFormat::sfPNG:
     case TSaveFormat::sfNone:
       break;
   }

@@ -21,6 +21,21 @@ if(NOT copy_size EQUAL 57654)  # 54 + 160 * 3 * 120
 endif()
 expect_run(0 ${TOOL} ${WORK}/sample.bmp ${WORK}/copy.JPG)
 
+# A PNG decoded by netpbm's pngtopnm (libpng) gives the very pixels of the BMP.
+expect_run(0 ${TOOL} ${WORK}/sample.bmp ${WORK}/copy.png)
+execute_process(COMMAND pngtopnm ${WORK}/copy.png OUTPUT_FILE ${WORK}/from-png.ppm RESULT_VARIABLE png_status
+                ERROR_VARIABLE png_err)
+execute_process(COMMAND bmptopnm ${WORK}/sample.bmp OUTPUT_FILE ${WORK}/from-bmp.ppm RESULT_VARIABLE bmp_status
+                ERROR_QUIET)
+if(NOT png_status EQUAL 0 OR NOT bmp_status EQUAL 0)
+  message(FATAL_ERROR "copy.png does not decode: ${png_err}")
+endif()
+file(SHA256 ${WORK}/from-png.ppm png_pixels)
+file(SHA256 ${WORK}/from-bmp.ppm bmp_pixels)
+if(NOT png_pixels STREQUAL bmp_pixels)
+  message(FATAL_ERROR "copy.png decodes to other pixels than sample.bmp")
+endif()
+
 expect_run(1 ${TOOL} ${WORK}/missing.bmp ${WORK}/x.bmp)
 if(NOT last_stderr MATCHES "missing.bmp")
   message(FATAL_ERROR "no path in: ${last_stderr}")
