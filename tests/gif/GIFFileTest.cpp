@@ -13,6 +13,7 @@
 #include "gif/GIFImage.h"
 #include "tests/colorreduce/Pictures.h"
 #include "tests/support/Decoders.h"
+#include "tests/support/TempDir.h"
 
 using namespace gif;
 using colorreduce::test::CubeIndex;
@@ -89,6 +90,14 @@ TEST(GIFFile, WhitePixelCaptureIsExact) {
   image.Assign(bitmap.get());
   EXPECT_EQ(Save(image), expected);
   EXPECT_EQ(Save(image), expected);
+}
+
+TEST(GIFFile, SaveBitmapWritesGifByExtension) {
+  // The file an upper-case extension names is the one the stream seam gives.
+  auto bitmap = NoisePicture(13, 7, 21);
+  testsupport::TempDir dir;
+  app::SaveBitmap(*bitmap, dir.File("1-Title.GIF"));
+  EXPECT_EQ(testsupport::ReadFile(dir.File("1-Title.GIF")), SaveBitmap(*bitmap));
 }
 
 TEST(GIFFile, EmptyFrameIsHeaderAndTrailer) {
