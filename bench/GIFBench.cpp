@@ -25,12 +25,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::unique_ptr<gfx::TBitmap> Copy(const std::string& name) {
-  auto b = std::make_unique<gfx::TBitmap>();
-  b->Assign(const_cast<gfx::TBitmap*>(&benchsupport::CorpusBitmap(name)));
-  return b;
-}
-
 // 36 r' + 6 g' + b' with v' = (v + 3) div 51, by table: the cheapest way to the indices.
 struct CubeShares {
   std::array<std::uint8_t, 256> red{}, green{}, blue{};
@@ -99,7 +93,7 @@ int Decodes(GifFileType* gif, GifByteType* buffer, int count) {
 }
 
 void CheckOutput(const std::string& name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   CubeIndices(*bitmap, indices.data());
   gfx::TMemoryStream stream;
@@ -125,7 +119,7 @@ void SetCounters(benchmark::State& state, const gfx::TBitmap& bitmap, std::size_
 }
 
 void BM_Save_Ours_Cold(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   std::size_t size = 0;
   for (auto _ : state) {
     gfx::TMemoryStream stream;
@@ -136,7 +130,7 @@ void BM_Save_Ours_Cold(benchmark::State& state, std::string name) {
 }
 
 void BM_Save_Ours_Warm(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   gfx::TMemoryStream stream;
   for (auto _ : state) {
     stream.Rewind();
@@ -146,7 +140,7 @@ void BM_Save_Ours_Warm(benchmark::State& state, std::string name) {
 }
 
 void BM_Save_Giflib_Cold(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   std::size_t size = 0;
   for (auto _ : state) {
     Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
@@ -159,7 +153,7 @@ void BM_Save_Giflib_Cold(benchmark::State& state, std::string name) {
 }
 
 void BM_Save_Giflib_Warm(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   Bytes out;
   for (auto _ : state) {
@@ -171,7 +165,7 @@ void BM_Save_Giflib_Warm(benchmark::State& state, std::string name) {
 }
 
 void BM_LZW_Ours_Cold(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   CubeIndices(*bitmap, indices.data());
   std::size_t size = 0;
@@ -184,7 +178,7 @@ void BM_LZW_Ours_Cold(benchmark::State& state, std::string name) {
 }
 
 void BM_LZW_Ours_Warm(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   CubeIndices(*bitmap, indices.data());
   gfx::TMemoryStream stream;
@@ -196,7 +190,7 @@ void BM_LZW_Ours_Warm(benchmark::State& state, std::string name) {
 }
 
 void BM_LZW_Giflib_Cold(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   CubeIndices(*bitmap, indices.data());
   std::size_t size = 0;
@@ -209,7 +203,7 @@ void BM_LZW_Giflib_Cold(benchmark::State& state, std::string name) {
 }
 
 void BM_LZW_Giflib_Warm(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   Bytes indices(std::size_t(bitmap->Width()) * bitmap->Height());
   CubeIndices(*bitmap, indices.data());
   Bytes out;

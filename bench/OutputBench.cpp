@@ -18,16 +18,11 @@
 #include "app/JPEGImage.h"
 #include "app/SaveBitmap.h"
 #include "bench/support/Corpus.h"
+#include "bench/support/Timing.h"
 
 namespace {
 
 std::string OutPath(const char* ext) { return "/tmp/vantora-bench-output." + std::string(ext); }
-
-std::unique_ptr<gfx::TBitmap> Copy(const std::string& name) {
-  auto b = std::make_unique<gfx::TBitmap>();
-  b->Assign(const_cast<gfx::TBitmap*>(&benchsupport::CorpusBitmap(name)));
-  return b;
-}
 
 void WriteWhole(const std::string& path, const void* data, std::size_t size) {
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -44,11 +39,9 @@ void RunPaired(benchmark::State& state, Ours ours, Bare bare) {
   bool oursFirst = true;
   for (auto _ : state) {
     auto timed = [](auto& work) {
-      timespec a{}, b{};
-      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+      const double start = benchsupport::ThreadCpuMs();
       work();
-      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
-      return (b.tv_sec - a.tv_sec) * 1e3 + (b.tv_nsec - a.tv_nsec) / 1e6;
+      return benchsupport::ThreadCpuMs() - start;
     };
     if (oursFirst) {
       oursMs.push_back(timed(ours));
@@ -59,17 +52,14 @@ void RunPaired(benchmark::State& state, Ours ours, Bare bare) {
     }
     oursFirst = !oursFirst;
   }
-  auto median = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-  };
-  state.counters["ours_ms"] = median(oursMs);
-  state.counters["bare_ms"] = median(bareMs);
-  state.counters["ratio"] = median(oursMs) / median(bareMs);
+  using benchsupport::Median;
+  state.counters["ours_ms"] = Median(oursMs);
+  state.counters["bare_ms"] = Median(bareMs);
+  state.counters["ratio"] = Median(oursMs) / Median(bareMs);
 }
 
 void BM_BMP(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   gfx::TMemoryStream bytes;
   bitmap->SaveToStream(bytes);
   RunPaired(
@@ -103,7 +93,7 @@ void DirectJpeg(const gfx::TBitmap& bitmap, unsigned char** buffer, unsigned lon
 
 // Cold: every buffer made afresh, as a hotkey press does.
 void BM_JPEG_Cold(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   RunPaired(
       state, [&] { app::SaveBitmap(*bitmap, OutPath("jpg")); },
       [&] {
@@ -117,7 +107,7 @@ void BM_JPEG_Cold(benchmark::State& state, std::string name) {
 
 // Warm: the JPEG object and the direct call's output buffer are reused.
 void BM_JPEG_Warm(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   app::TJPEGImage jpeg;
   unsigned long capacity = static_cast<unsigned long>(bitmap->ImageSize());
   auto* buffer = static_cast<unsigned char*>(std::malloc(capacity));
