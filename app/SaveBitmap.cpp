@@ -1,6 +1,7 @@
 #include "app/SaveBitmap.h"
 
 #include "app/JPEGImage.h"
+#include "gif/GIFImage.h"
 #include "png/PNGGraphic.h"
 
 namespace app {
@@ -42,7 +43,12 @@ void SaveBitmapToStream(gfx::TBitmap& bitmap, TSaveFormat format, gfx::TStream& 
       png.SaveToStream(stream);
       break;
     }
-    case TSaveFormat::sfGIF:
+    case TSaveFormat::sfGIF: {
+      gif::TGIFImage image;
+      image.Assign(&bitmap);
+      image.SaveToStream(stream);
+      break;
+    }
     case TSaveFormat::sfNone:
       break;
   }

@@ -14,18 +14,12 @@
 
 namespace {
 
-std::unique_ptr<gfx::TBitmap> Copy(const std::string& name) {
-  auto b = std::make_unique<gfx::TBitmap>();
-  b->Assign(const_cast<gfx::TBitmap*>(&benchsupport::CorpusBitmap(name)));
-  return b;
-}
-
 void SetPixels(benchmark::State& state, const gfx::TBitmap& bitmap) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(bitmap.Width()) * bitmap.Height());
 }
 
 void BM_Reduce_Direct(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   for (auto _ : state) {
     auto result = colorreduce::ReduceBitmapColors(*bitmap, colorreduce::rdNetscape, colorreduce::dkNearest, 8, nullptr);
     benchmark::DoNotOptimize(result->Bits());
@@ -34,7 +28,7 @@ void BM_Reduce_Direct(benchmark::State& state, std::string name) {
 }
 
 void BM_Reduce_Objects(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   for (auto _ : state) {
     auto result =
         colorreduce::ReduceBitmapColorsGeneral(*bitmap, colorreduce::rdNetscape, colorreduce::dkNearest, 8, nullptr);
@@ -44,7 +38,7 @@ void BM_Reduce_Objects(benchmark::State& state, std::string name) {
 }
 
 void BM_Reduce_Bare(benchmark::State& state, std::string name) {
-  auto bitmap = Copy(name);
+  auto bitmap = benchsupport::CorpusCopy(name);
   const gfx::TBitmap& source = *bitmap;
   for (auto _ : state) {
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(source.Width()) * source.Height());

@@ -25,6 +25,8 @@
 
 #include "app/SaveBitmap.h"
 #include "gfx/Bitmap.h"
+#include "bench/support/Corpus.h"
+#include "bench/support/Timing.h"
 #include "gfx/Stream.h"
 
 namespace {
@@ -32,23 +34,6 @@ namespace {
 constexpr int Level = 6;
 constexpr std::size_t IDATSize = 32768;
 
-std::unique_ptr<gfx::TBitmap> LoadScreenshot(const std::string& name) {
-  const std::string path = std::string(VANTORA_CORPUS) + "/" + name;
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) throw std::runtime_error(path + ": " + image.message);
-  image.format = PNG_FORMAT_BGR;
-  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
-    throw std::runtime_error(path + ": " + image.message);
-  auto bitmap = std::make_unique<gfx::TBitmap>();
-  bitmap->SetPixelFormat(gfx::pf24bit);
-  bitmap->SetSize(static_cast<int>(image.width), static_cast<int>(image.height));
-  const std::size_t rowBytes = std::size_t(image.width) * 3;
-  for (int y = 0; y < bitmap->Height(); ++y) std::memcpy(bitmap->ScanLine(y), pixels.data() + y * rowBytes, rowBytes);
-  return bitmap;
-}
 
 // Evicts the data caches by writing a buffer well beyond the last-level cache.
 void EvictCaches() {
@@ -153,18 +138,9 @@ std::vector<std::unique_ptr<Picture>>& Pictures() {
   return pictures;
 }
 
-double ThreadCpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+using benchsupport::Median;
+using benchsupport::Min;
+using benchsupport::ThreadCpuMs;
 
 enum Writer { wOurs, wLibpng, wZlib, WriterCount };
 
@@ -257,7 +233,7 @@ int main(int argc, char** argv) {
     auto p = std::make_unique<Picture>();
     p->name = std::string(name).substr(0, std::string(name).size() - 4);
     try {
-      p->bitmap = LoadScreenshot(name);
+      p->bitmap = benchsupport::CorpusCopy(name);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "skipped: %s\n", e.what());
       continue;

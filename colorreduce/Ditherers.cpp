@@ -23,17 +23,22 @@ std::vector<std::int32_t> ZeroedRow(int entries) {
 }
 
 // The frame shared by the multi-row kernels: add the rounded error waiting in row 0 to each
-// channel, clamp, match, and spread every non-zero difference between wanted and matched.
-template <class Match, class Spread>
-std::uint8_t DiffusePixel(TErrorRows& rows, int divisor, const std::uint8_t (&in)[3], std::uint8_t (&matched)[3],
-                          Match match, Spread spread) {
-  std::int32_t wanted[3];
+// channel, clamp, match through the base engine (which steps the column), spread every
+// non-zero difference between wanted and matched, and move the cursors along the walk.
+template <class Spread>
+std::uint8_t DiffusePixel(TDitherEngine& engine, TErrorRows& rows, int direction, int divisor,
+                          const std::uint8_t (&in)[3], std::uint8_t& matchedRed, std::uint8_t& matchedGreen,
+                          std::uint8_t& matchedBlue, Spread spread) {
+  std::uint8_t wanted[3];
   for (int c = 0; c < 3; ++c) wanted[c] = Clamp(in[c] + (*rows.At(c, 0) + divisor / 2) / divisor);
-  const std::uint8_t index = match(wanted, matched);
+  const std::uint8_t index =
+      engine.TDitherEngine::DitherPixel(wanted[0], wanted[1], wanted[2], matchedRed, matchedGreen, matchedBlue);
+  const std::uint8_t matched[3] = {matchedRed, matchedGreen, matchedBlue};
   for (int c = 0; c < 3; ++c) {
     const std::int32_t error = wanted[c] - matched[c];
     if (error != 0) spread(c, error);
   }
+  rows.Step(direction);
   return index;
 }
 
@@ -120,19 +125,8 @@ std::uint8_t T5by3Ditherer::DitherPixel(std::uint8_t red, std::uint8_t green, st
                                         std::uint8_t& matchedRed, std::uint8_t& matchedGreen,
                                         std::uint8_t& matchedBlue) {
   const std::uint8_t in[3] = {red, green, blue};
-  std::uint8_t matched[3];
-  const std::uint8_t index = DiffusePixel(
-      rows_, divisor_, in, matched,
-      [&](const std::int32_t (&v)[3], std::uint8_t (&m)[3]) {
-        return TDitherEngine::DitherPixel(static_cast<std::uint8_t>(v[0]), static_cast<std::uint8_t>(v[1]),
-                                          static_cast<std::uint8_t>(v[2]), m[0], m[1], m[2]);
-      },
+  return DiffusePixel(*this, rows_, direction_, divisor_, in, matchedRed, matchedGreen, matchedBlue,
       [&](int c, std::int32_t e) { SpreadError(rows_.At(c, 0), rows_.At(c, 1), rows_.At(c, 2), e); });
-  matchedRed = matched[0];
-  matchedGreen = matched[1];
-  matchedBlue = matched[2];
-  rows_.Step(direction_);
-  return index;
 }
 
 void T5by3Ditherer::NextRow() {
@@ -196,13 +190,7 @@ std::uint8_t TSteveArcheDitherer::DitherPixel(std::uint8_t red, std::uint8_t gre
                                               std::uint8_t& matchedRed, std::uint8_t& matchedGreen,
                                               std::uint8_t& matchedBlue) {
   const std::uint8_t in[3] = {red, green, blue};
-  std::uint8_t matched[3];
-  const std::uint8_t index = DiffusePixel(
-      rows_, 200, in, matched,
-      [&](const std::int32_t (&v)[3], std::uint8_t (&m)[3]) {
-        return TDitherEngine::DitherPixel(static_cast<std::uint8_t>(v[0]), static_cast<std::uint8_t>(v[1]),
-                                          static_cast<std::uint8_t>(v[2]), m[0], m[1], m[2]);
-      },
+  return DiffusePixel(*this, rows_, direction_, 200, in, matchedRed, matchedGreen, matchedBlue,
       [&](int c, std::int32_t e) {
         const int d = direction_, d2 = direction2_, d3 = direction3_;
         std::int32_t* row0 = rows_.At(c, 0);
@@ -222,11 +210,6 @@ std::uint8_t TSteveArcheDitherer::DitherPixel(std::uint8_t red, std::uint8_t gre
         row3[d] += 12 * e;
         row3[d3] += 5 * e;
       });
-  matchedRed = matched[0];
-  matchedGreen = matched[1];
-  matchedBlue = matched[2];
-  rows_.Step(direction_);
-  return index;
 }
 
 void TSteveArcheDitherer::NextRow() {
@@ -245,13 +228,7 @@ std::uint8_t TBurkesDitherer::DitherPixel(std::uint8_t red, std::uint8_t green, 
                                           std::uint8_t& matchedRed, std::uint8_t& matchedGreen,
                                           std::uint8_t& matchedBlue) {
   const std::uint8_t in[3] = {red, green, blue};
-  std::uint8_t matched[3];
-  const std::uint8_t index = DiffusePixel(
-      rows_, 32, in, matched,
-      [&](const std::int32_t (&v)[3], std::uint8_t (&m)[3]) {
-        return TDitherEngine::DitherPixel(static_cast<std::uint8_t>(v[0]), static_cast<std::uint8_t>(v[1]),
-                                          static_cast<std::uint8_t>(v[2]), m[0], m[1], m[2]);
-      },
+  return DiffusePixel(*this, rows_, direction_, 32, in, matchedRed, matchedGreen, matchedBlue,
       [&](int c, std::int32_t e) {
         const int d = direction_, d2 = direction2_;
         std::int32_t* row0 = rows_.At(c, 0);
@@ -264,11 +241,6 @@ std::uint8_t TBurkesDitherer::DitherPixel(std::uint8_t red, std::uint8_t green, 
         row1[d] += 4 * e;
         row1[d2] += 2 * e;
       });
-  matchedRed = matched[0];
-  matchedGreen = matched[1];
-  matchedBlue = matched[2];
-  rows_.Step(direction_);
-  return index;
 }
 
 void TBurkesDitherer::NextRow() {

@@ -45,9 +45,14 @@ const gfx::TBitmap& CorpusBitmap(const std::string& name) {
   return *slot;
 }
 
+std::unique_ptr<gfx::TBitmap> CorpusCopy(const std::string& name) {
+  auto copy = std::make_unique<gfx::TBitmap>();
+  copy->Assign(const_cast<gfx::TBitmap*>(&CorpusBitmap(name)));
+  return copy;
+}
+
 std::unique_ptr<gfx::TBitmap> CorpusCapture32(const std::string& name) {
-  auto capture = std::make_unique<gfx::TBitmap>();
-  capture->Assign(const_cast<gfx::TBitmap*>(&CorpusBitmap(name)));
+  auto capture = CorpusCopy(name);
   capture->SetPixelFormat(gfx::pf32bit);
   return capture;
 }
