@@ -432,7 +432,7 @@ TEST_F(EndToEnd24, EveryFormatHoldsTheClientArea) {
   };
   // The pattern's colours are levels of 51: BMP, PNG and the 216-colour GIF keep them exactly.
   for (const Case& c : {Case{0, Format::BMP, ".bmp", 0}, Case{1, Format::PNG, ".png", 0},
-                        Case{3, Format::JPEG, ".jpg", 40}}) {
+                        Case{2, Format::GIF, ".gif", 0}, Case{3, Format::JPEG, ".jpg", 40}}) {
     SCOPED_TRACE(c.extension);
     desktop_->ChooseFormat(c.item);
     desktop_->ClickStart();
