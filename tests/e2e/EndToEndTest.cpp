@@ -395,7 +395,7 @@ class EndToEnd24 : public ::testing::Test {
   std::unique_ptr<Desktop> desktop_;
 };
 
-TEST_F(EndToEnd24, WholeDesktopAsJPEGIntoAChosenFolder) {
+TEST_F(EndToEnd24, WholeDesktopAsJPEGAndGIFIntoAChosenFolder) {
   Start();
   const std::string folder = desktop_->Home() + "/shots/";
   fs::create_directories(folder);
@@ -419,6 +419,20 @@ TEST_F(EndToEnd24, WholeDesktopAsJPEGIntoAChosenFolder) {
   EXPECT_NEAR(got[1], want.g, 12);
   EXPECT_NEAR(got[2], want.b, 12);
   EXPECT_TRUE(fs::is_empty(desktop_->DesktopFolder()));
+
+  // The same screen as GIF: each channel v becomes the cube level 51 * ((v + 3) / 51) of the
+  // fixed 216-colour palette, so xwd's picture, quantised so, must match exactly.
+  desktop_->ChooseFormat(2);
+  desktop_->ClickStart();
+  PressOnTestWindow();
+  auto gif = WaitDecoded(folder + "1-.gif", Format::GIF);
+  ASSERT_TRUE(gif) << desktop_->ProgramLog();
+  ASSERT_EQ(gif->width, 1024);
+  ASSERT_EQ(gif->height, 768);
+  RGBImage quantised = desktop_->Screen();
+  for (auto& v : quantised.pixels) v = static_cast<std::uint8_t>(51 * ((v + 3) / 51));
+  const Difference g = Compare(*gif, quantised, {0, 0, 1024, 768}, 0);
+  EXPECT_EQ(g.wrongPixels, 0) << g.firstWrong;
 }
 
 TEST_F(EndToEnd24, EveryFormatHoldsTheClientArea) {
