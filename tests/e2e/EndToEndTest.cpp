@@ -68,6 +68,8 @@ struct ServerConfig {
   bool sharedMemory;
   int tolerance;  // per channel between our file and xwd's picture
 };
+// Test listings show the case by its name.
+void PrintTo(const ServerConfig& c, std::ostream* os) { *os << c.name; }
 
 // One desktop: server, window manager, test window, program.
 class Desktop {

@@ -29,6 +29,8 @@ struct ServerCase {
   int tolerance;  // per channel: what the screen's own precision loses
   gfx::TPixelFormat format;
 };
+// Test listings show the case by its name.
+void PrintTo(const ServerCase& c, std::ostream* os) { *os << c.name; }
 
 class CaptureOnServer : public ::testing::TestWithParam<ServerCase> {
  protected:
