@@ -6,27 +6,14 @@
 #include "gfx/Errors.h"
 #include "gfx/Stream.h"
 #include "tests/support/Decoders.h"
+#include "tests/support/ShortStream.h"
 #include "tests/support/TempDir.h"
 
 using namespace gfx;
 
-namespace {
-// A stream that takes at most `capacity` bytes, like a full disk.
-class FullStream : public TMemoryStream {
- public:
-  explicit FullStream(std::size_t capacity) : capacity_(capacity) {}
-  std::size_t Write(const void* data, std::size_t count) override {
-    const std::size_t n = std::min(count, capacity_ - static_cast<std::size_t>(Size()));
-    return TMemoryStream::Write(data, n);
-  }
-
- private:
-  std::size_t capacity_;
-};
-}  // namespace
 
 TEST(Stream, WriteBufferRaisesTheWriteErrorOnAShortWrite) {
-  FullStream s(5);
+  testsupport::ShortStream s(5);
   const std::uint8_t bytes[8] = {};
   EXPECT_EQ(s.Write(bytes, 3), 3u) << "Write returns the count taken";
   try {

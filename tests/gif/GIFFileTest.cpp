@@ -13,6 +13,7 @@
 #include "gif/GIFImage.h"
 #include "tests/colorreduce/Pictures.h"
 #include "tests/support/Decoders.h"
+#include "tests/support/ShortStream.h"
 #include "tests/support/TempDir.h"
 
 using namespace gif;
@@ -49,18 +50,6 @@ Bytes CubeTable() {
 
 gfx::TColor Pack(RGB c) { return gfx::RGBColor(c.r, c.g, c.b); }
 
-// Takes the first `limit` bytes, then refuses everything.
-class ShortStream : public gfx::TMemoryStream {
- public:
-  explicit ShortStream(std::size_t limit) : limit_(limit) {}
-  std::size_t Write(const void* data, std::size_t count) override {
-    const std::size_t n = std::min(count, limit_ - std::min(limit_, static_cast<std::size_t>(Size())));
-    return TMemoryStream::Write(data, n);
-  }
-
- private:
-  std::size_t limit_;
-};
 
 void ExpectCubeIndices(const gfx::TBitmap& bitmap, const testsupport::GIFImage& decoded) {
   ASSERT_EQ(decoded.width, bitmap.Width());
@@ -199,10 +188,10 @@ TEST(GIFFile, EveryShortWriteRaisesTheWriteError) {
   image.Frames().SubImages(0)->AddExtension(std::move(comment));
   const std::size_t full = Save(image).size();
   for (std::size_t limit = 0; limit < full; ++limit) {
-    ShortStream stream(limit);
+    testsupport::ShortStream stream(limit);
     EXPECT_THROW(image.SaveToStream(stream), gfx::EWriteError) << "limit " << limit;
   }
-  ShortStream enough(full);
+  testsupport::ShortStream enough(full);
   EXPECT_NO_THROW(image.SaveToStream(enough));
 }
 

@@ -8,6 +8,7 @@
 #include "gif/GIFException.h"
 #include "gif/LZWEncoder.h"
 #include "tests/gif/LZWReference.h"
+#include "tests/support/ShortStream.h"
 
 using namespace gif;
 using Bytes = std::vector<std::uint8_t>;
@@ -148,26 +149,12 @@ TEST(LZWEncoder, IndexAtTheColourLimitFails) {
   }
 }
 
-namespace {
-// Takes the first `limit` bytes, then refuses everything.
-class ShortStream : public gfx::TMemoryStream {
- public:
-  explicit ShortStream(std::size_t limit) : limit_(limit) {}
-  std::size_t Write(const void* data, std::size_t count) override {
-    const std::size_t n = std::min(count, limit_ - std::min(limit_, static_cast<std::size_t>(Size())));
-    return TMemoryStream::Write(data, n);
-  }
-
- private:
-  std::size_t limit_;
-};
-}  // namespace
 
 TEST(LZWEncoder, EveryShortWriteRaisesTheWriteError) {
   const Bytes pixels = Noise(2000, 4);
   const std::size_t full = LZW(pixels).size();
   for (std::size_t limit = 0; limit < full; ++limit) {
-    ShortStream stream(limit);
+    testsupport::ShortStream stream(limit);
     EXPECT_THROW(TLZWEncoder().Encode(stream, 8, 2000, 1, false, pixels.data(), 256), gfx::EWriteError) << limit;
   }
 }
